@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: unit tests first, then
+# the end-to-end tests that drive the real game under their own X servers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build -G Ninja
+cmake --build build
+ctest --test-dir build --output-on-failure -L unit -j2
+ctest --test-dir build --output-on-failure -L e2e
