@@ -69,7 +69,7 @@ void processMouse(int button, int state, int x, int y)
             if (isSphereNoisy == 0) {
                 alSourcePlay(source[1]);
                 isSphereNoisy = 1;
-            } else {
+            } else if (isSphereNoisy == 1) {
                 alSourceStop(source[1]);
                 isSphereNoisy = 0;
             }
