@@ -447,8 +447,9 @@ protected:
 };
 
 TEST_F(SceneWithSwapCounter, FramesKeepComingUnderXvfb) {
-    // Rates over three one-second windows; only a floor is asserted, since the speed
-    // itself depends on the machine.
+    // Rates over three one-second windows. The figure is printed, not judged: the speed
+    // depends on the machine and its load. What must hold is that the loop goes on
+    // drawing with no input at all.
     std::vector<double> rates;
     SwapSample first;
     ASSERT_TRUE(readSwaps(log, &first)) << "the swap counter wrote nothing" << diagnostics(*game);
@@ -457,6 +458,7 @@ TEST_F(SceneWithSwapCounter, FramesKeepComingUnderXvfb) {
         SwapSample next;
         ASSERT_TRUE(readSwaps(log, &next));
         ASSERT_GT(next.seconds, first.seconds);
+        EXPECT_GT(next.swaps, first.swaps) << "no frame in window " << i + 1;
         rates.push_back((next.swaps - first.swaps) / (next.seconds - first.seconds));
         first = next;
     }
@@ -464,7 +466,6 @@ TEST_F(SceneWithSwapCounter, FramesKeepComingUnderXvfb) {
     std::printf("frames per second at %dx%d under Xvfb: median %.0f (%.0f to %.0f)\n", kWidth, kHeight, rates[1],
                 rates[0], rates[2]);
     RecordProperty("fps_median", std::to_string(int(rates[1])));
-    EXPECT_GT(rates[0], 20) << "the frame loop stalls";
 }
 
 }  // namespace
