@@ -384,6 +384,18 @@ TEST_F(Interaction, KeysAndButtonsWriteExactlyTheirLines) {
         {"F2", [&] { game->key("F2"); }, ""},
         {"Home", [&] { game->key("Home"); }, ""},
         {"End", [&] { game->key("End"); }, ""},
+        // Commands that act silently.
+        {"left press", [&] { game->mouseDown(1); }, ""},
+        {"left release", [&] { game->mouseUp(1); }, ""},
+        {"Left", [&] { game->key("Left"); }, ""},
+        {"Right", [&] { game->key("Right"); }, ""},
+        {"Page_Up", [&] { game->key("Page_Up"); }, ""},
+        {"Page_Down", [&] { game->key("Page_Down"); }, ""},
+        {"F3", [&] { game->key("F3"); }, ""},
+        {"L with Shift", [&] { game->key("L"); }, ""},
+        {"l", [&] { game->key("l"); }, ""},
+        {"X with Shift", [&] { game->key("X"); }, ""},
+        {"x", [&] { game->key("x"); }, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
