@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <cstdlib>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
@@ -199,7 +198,7 @@ TGAImageRec* LoadTGA(const char* filename) {
     }
     std::fclose(file);
 
-    if (!getenv("NOSWAP")) SwapRedBlue(image->data, static_cast<std::size_t>(imageSize), bytesPerPixel);
+    SwapRedBlue(image->data, static_cast<std::size_t>(imageSize), bytesPerPixel);
     return image;
 }
 
