@@ -5,6 +5,7 @@
 #include <GL/glut.h>
 #include <GL/glx.h>
 #include <X11/XKBlib.h>
+#include <X11/keysym.h>
 
 #include <cmath>
 #include <iostream>
@@ -128,6 +129,49 @@ static void toggleFullScreen()
     glutPostRedisplay();
 }
 
+// Set when the X server cannot deliver auto-repeat as presses alone: its
+// repeats then come as release-and-press pairs while the key stays held.
+static bool repeatsComeAsReleasePressPairs = false;
+
+void useDetectableKeyRepeat()
+{
+    Display* display = glXGetCurrentDisplay();
+    if (display != nullptr) {
+        Bool supported = False;
+        const Bool set = XkbSetDetectableAutoRepeat(display, True, &supported);
+        repeatsComeAsReleasePressPairs = set != True || supported != True;
+    }
+}
+
+// Whether a release of a walking key is only the first half of an auto-repeat:
+// without detectable auto-repeat the key is then still down on the server, or
+// the repeat's press is already waiting as the next event.
+static bool isRepeatRelease(int key)
+{
+    Display* display = glXGetCurrentDisplay();
+    if (!repeatsComeAsReleasePressPairs || display == nullptr) {
+        return false;
+    }
+    // A round trip: events the server sent before its answer are queued after it.
+    char keys[32];
+    XQueryKeymap(display, keys);
+    XEvent next;
+    const bool pressQueued = XEventsQueued(display, QueuedAlready) > 0 &&
+                             (XPeekEvent(display, &next), next.type == KeyPress);
+    const KeySym main = key == GLUT_KEY_UP ? XK_Up : XK_Down;
+    const KeySym keypad = key == GLUT_KEY_UP ? XK_KP_Up : XK_KP_Down;
+    for (const KeySym sym : {main, keypad}) {
+        const KeyCode code = XKeysymToKeycode(display, sym);
+        if (code == 0) {
+            continue;
+        }
+        if ((keys[code >> 3] & (1 << (code & 7))) != 0 || (pressQueued && next.xkey.keycode == code)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void specialKeys(int key, int, int)
 {
     switch (key) {
@@ -169,6 +213,9 @@ void specialKeysUp(int key, int, int)
     switch (key) {
     case GLUT_KEY_UP:
     case GLUT_KEY_DOWN:
+        if (isRepeatRelease(key)) {
+            break;  // the key is held: the footsteps go on with the repeated steps
+        }
         alSourceStop(source[0]);
         isDirectionalKeyDown = 0;
         glutPostRedisplay();
@@ -179,14 +226,5 @@ void specialKeysUp(int key, int, int)
         break;
     default:
         break;
-    }
-}
-
-void useDetectableKeyRepeat()
-{
-    Display* display = glXGetCurrentDisplay();
-    if (display != nullptr) {
-        Bool supported = False;
-        XkbSetDetectableAutoRepeat(display, True, &supported);
     }
 }

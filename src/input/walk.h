@@ -39,5 +39,6 @@ void specialKeysUp(int key, int x, int y);
 
 // Makes a held key arrive as repeated presses and one release, instead of X's
 // release-and-press pairs, so a held walking key keeps its footsteps playing.
-// Needs the game's GL context current.
+// On a server that cannot do this, specialKeysUp instead ignores a walking
+// key's release while the key is still down. Needs the game's GL context current.
 void useDetectableKeyRepeat();

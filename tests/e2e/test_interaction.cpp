@@ -243,11 +243,17 @@ TEST_F(Interaction, ArrowKeysWalkAndTurnWithTheExpectedTranscriptAndMoveTheCamer
     EXPECT_NEAR(brightness(first.stats(bottom)), brightness(near.stats(bottom)), 10);
 }
 
-TEST_F(Interaction, HeldUpKeyRepeatsStepsAndPlaysTheFootstepsOnceUntilReleased) {
+// Run on a connection with detectable auto-repeat (repeats come as presses alone) and
+// on one without it (each repeat comes as a release and a press while the key is held).
+class HeldKey : public Interaction, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(HeldKey, UpRepeatsStepsAndPlaysTheFootstepsOnceUntilReleased) {
     // The X server's own auto-repeat, which the game must turn into presses alone.
     ASSERT_EQ(0, x->run("xset r on r rate 660 25"));
     GameOptions options;
     options.logAlCalls = true;
+    if (!GetParam())
+        options.preload = KELVARINE_NO_DETECTABLE_REPEAT;
     ASSERT_NO_FATAL_FAILURE(start(options));
 
     const size_t mark = game->out().size();
@@ -270,7 +276,10 @@ TEST_F(Interaction, HeldUpKeyRepeatsStepsAndPlaysTheFootstepsOnceUntilReleased) 
         walker.press("Up");
     EXPECT_EQ(walker.transcript() + "Saw Mac ENTER\n", transcript);
     const std::vector<std::string> calls = game->alCalls();
-    ASSERT_EQ(2u, calls.size()) << "repeats or refused steps restarted or stopped the footsteps";
+    std::string callList;
+    for (const auto& c : calls)
+        callList += c + "; ";
+    ASSERT_EQ(2u, calls.size()) << "repeats or refused steps restarted or stopped the footsteps: " << callList;
     EXPECT_EQ(0u, calls[0].find("play "));
     EXPECT_EQ("stop " + sourceOf(calls[0]), calls[1]) << "the release stopped another source";
 
@@ -286,6 +295,10 @@ TEST_F(Interaction, HeldUpKeyRepeatsStepsAndPlaysTheFootstepsOnceUntilReleased) 
     EXPECT_GT(refused, kAudible) << "the footsteps stopped while the key was still held";
     EXPECT_LT(after, kSilence) << "the footsteps go on after the release";
 }
+
+INSTANTIATE_TEST_SUITE_P(AutoRepeat, HeldKey, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
+    return std::string(info.param ? "Detectable" : "ReleasePressPairs");
+});
 
 TEST_F(Interaction, LeftClickOnTheSphereTogglesItsSoundOnlyWithTheVerbDo) {
     GameOptions options;
