@@ -436,7 +436,7 @@ TEST_F(Interaction, LTogglesTheLightingOfThePicture) {
     }
 }
 
-TEST_F(Interaction, XAndLowerXTiltTheViewAndUndoEachOther) {
+TEST_F(Interaction, XAndPageUpTiltOneWayLowerXAndPageDownTheOther) {
     ASSERT_NO_FATAL_FAILURE(start());
     const Image level = shotAfterInput();
     // Five degrees at a focal length of about 927 pixels move the middle rows by about 80.
@@ -444,7 +444,9 @@ TEST_F(Interaction, XAndLowerXTiltTheViewAndUndoEachOther) {
         const char* key;
         int shiftFromLevel;
     };
-    for (const Step& s : {Step{"X", 81}, Step{"x", 0}, Step{"x", -81}, Step{"X", 0}}) {
+    // Page Up and Page Down tilt by the same steps as X and x.
+    for (const Step& s : {Step{"X", 81}, Step{"x", 0}, Step{"x", -81}, Step{"X", 0}, Step{"Page_Up", 81},
+                          Step{"Page_Down", 0}}) {
         SCOPED_TRACE(s.key);
         game->key(s.key);
         const Image tilted = shotAfterInput();
