@@ -483,6 +483,52 @@ TEST_F(Interaction, F3TintsTheRoomAndF3AgainRestoresIt) {
     EXPECT_LT(meanAbsDiff(white, back, kLeftWall), 3.0);
 }
 
+// Unlit, the sphere shows its colour exactly and the floor its texels times the room's
+// colour, so the floor's channels shrink by the sphere's colour of the same frame.
+TEST_F(Interaction, F3TintsTheRoomInTheSphereCurrentColour) {
+    ASSERT_NO_FATAL_FAILURE(start());
+    game->mouseMove(1000, 20);  // the verb cursor away into the ceiling's corner
+    game->key("l");
+    const RegionStats plain = shotAfterInput().stats(kFloorBand);
+    game->key("F3");
+
+    // The sphere's rows: a run of one flat colour across the middle column, where the
+    // wall behind it shows grain.
+    auto sphereColour = [](const Image& shot, e2e::Rgb* colour) {
+        std::vector<e2e::Rgb> rows;
+        for (int y = 250; y < 430; ++y) {
+            const e2e::Rgb c = shot.at(512, y);
+            bool flat = true;
+            for (int x = 496; x <= 528 && flat; ++x) {
+                const e2e::Rgb p = shot.at(x, y);
+                flat = std::abs(p.r - c.r) <= 1 && std::abs(p.g - c.g) <= 1 && std::abs(p.b - c.b) <= 1;
+            }
+            if (flat)
+                rows.push_back(c);
+        }
+        if (rows.size() < 20)
+            return false;
+        *colour = rows[rows.size() / 2];
+        return true;
+    };
+    e2e::Rgb sphere;
+    Image tinted;
+    bool found = false;
+    // A sphere near white would let an untinted room pass: wait for a clear colour.
+    for (int tries = 0; tries < 20 && !found; ++tries) {
+        tinted = shotAfterInput();
+        found = sphereColour(tinted, &sphere) && std::min({sphere.r, sphere.g, sphere.b}) < 200;
+    }
+    ASSERT_TRUE(found) << "no flat-coloured sphere away from white in the middle column";
+    const RegionStats floor = tinted.stats(kFloorBand);
+    const int expected[3] = {sphere.r, sphere.g, sphere.b};
+    for (int c = 0; c < 3; ++c) {
+        const double tint = 255 * floor.mean[c] / plain.mean[c];
+        std::cout << "channel " << c << ": sphere " << expected[c] << ", floor scaled by " << tint / 255 << "\n";
+        EXPECT_NEAR(expected[c], tint, 6) << "channel " << c;
+    }
+}
+
 TEST_F(Interaction, F1LeavesFullScreenForTheSavedWindowAndF1AgainReturns) {
     ASSERT_NO_FATAL_FAILURE(start());
     auto geometryBecomes = [&](int w, int h) {
