@@ -294,6 +294,12 @@ TEST_P(HeldKey, UpRepeatsStepsAndPlaysTheFootstepsOnceUntilReleased) {
     EXPECT_GT(walking, kAudible);
     EXPECT_GT(refused, kAudible) << "the footsteps stopped while the key was still held";
     EXPECT_LT(after, kSilence) << "the footsteps go on after the release";
+
+    // At the plane a fresh press is refused and must not start the footsteps again; its
+    // release stops the silent source all the same.
+    game->key("Up");
+    ASSERT_NO_FATAL_FAILURE(fence());
+    EXPECT_EQ((std::vector<std::string>{calls[0], calls[1], calls[1]}), game->alCalls());
 }
 
 INSTANTIATE_TEST_SUITE_P(AutoRepeat, HeldKey, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
