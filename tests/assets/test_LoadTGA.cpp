@@ -293,14 +293,14 @@ TEST_F(LoadTGATest, DescriptorByteIsIgnored) {
     FreeTGA(bottomUp);
 }
 
-// The swap works on blocks of 16 pixels with a byte-wise tail, so pixel counts
-// below, at and past one and several blocks must all come out like the plain
-// per-pixel swap.
+// The swap works on blocks (16 pixels at 24 bits, 32 pixels at 32 bits) with a
+// byte-wise tail, so pixel counts below, at and past one and several blocks
+// must all come out like the plain per-pixel swap.
 TEST_F(LoadTGATest, SwapMatchesPerPixelReferenceForEveryTailLength) {
     for (std::uint8_t depth : {24, 32}) {
         const unsigned bytesPerPixel = depth / 8;
         for (std::uint16_t width = 1; width <= 17; ++width) {
-            for (std::uint16_t height : {1, 3}) {
+            for (std::uint16_t height : {1, 3, 7}) {
                 SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth));
                 const Bytes pixels = Pattern(std::size_t{width} * height * bytesPerPixel, width * 31u + depth);
                 TGAImageRec* image = LoadTGA(
