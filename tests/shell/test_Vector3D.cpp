@@ -54,6 +54,21 @@ TEST(Vector3D, DotProductIgnoresTheVectorItIsCalledOn)
     expectVector(n, 0, 0, -1);
 }
 
+// a * a is 1 + 2^-11 + 2^-24, which rounds (ties to even) to 1 + 2^-11 in single
+// precision. Rounded first, the product cancels exactly against 1 + 2^-11; kept
+// in double precision or fused into a multiply-add it leaves 2^-24.
+TEST(Vector3D, ProductsAreRoundedToSinglePrecisionBeforeTheyAreCombined)
+{
+    const float a = 1.0f + 1.0f / 4096.0f;
+    const float b = 1.0f + 1.0f / 2048.0f;
+    Vector3D cross;
+    cross.crossProduct(Vector3D(0, a, b), Vector3D(0, 1, a));
+    EXPECT_EQ(cross.x, 0.0f);
+    EXPECT_EQ(Vector3D(a, b, 0).dotProduct(Vector3D(a, -1, 0)), 0.0f);
+    // Sums too: 1e8 + 1 is 1e8 in single precision, so the third term cancels all.
+    EXPECT_EQ(Vector3D(1e8f, 1, -1e8f).dotProduct(Vector3D(1, 1, 1)), 0.0f);
+}
+
 TEST(Vector3D, SumAndDifferenceLeaveOperandsUnchanged)
 {
     const Vector3D a(0, 0, 3), b(0, 0, 0.05f);
