@@ -164,6 +164,10 @@ TGAImageRec* LoadTGA(const char* filename) {
     GLubyte header[6];
 
     FILE* file = std::fopen(filename, "rb");
+    // Unbuffered: the header is two small reads, the pixels one read straight
+    // into their block, and the length check's seeks cost no buffer refills
+    // (buffered, the C library re-reads the first 4 KiB after seeking back).
+    if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
     if (file == nullptr || std::fread(TGAcompare, 1, sizeof TGAcompare, file) != sizeof TGAcompare ||
         std::memcmp(TGAheader, TGAcompare, sizeof TGAheader) != 0 ||
         std::fread(header, 1, sizeof header, file) != sizeof header) {
