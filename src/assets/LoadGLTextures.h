@@ -18,7 +18,7 @@ enum TextureSlot {
 
 // ---- Owned here: written once by LoadGLTextures ----
 extern GLuint texture[32];              // texture names; slots 0 to 5 used, the rest stay 0
-extern TGAImageRec* textures[32];       // reserved: decoded images kept by slot; unused
+extern TGAImageRec* textures[32];       // decoded images, kept by slot for the whole run
 
 // File read for each slot, relative to the working directory.
 extern const char* const kTextureFiles[kTextureCount];
