@@ -150,6 +150,8 @@ public:
     Geometry windowGeometry() const;
     int waitExit(double timeoutSeconds) { return process_->wait(timeoutSeconds); }
     bool running() { return process_->running(); }
+    // Process id of the game, e.g. to read its /proc/PID/status.
+    int pid() const { return process_->pid(); }
 
     // Input through XTEST, as a player would give it. Keys take X keysym names.
     void key(const std::string& keysym) const;
